@@ -23,15 +23,15 @@ Value solve(std::int32_t index, std::int32_t pairs_left, const Sequence& values,
   Value best = 0;
 
   // Take the value alone; position index - 1 stays unchosen.
-  const Value single = at(values, index);
-  best = std::max(best, single + solve(index - 2, pairs_left, values, memo));
+  const Value current = at(values, index);
+  best = std::max(best, current + solve(index - 2, pairs_left, values, memo));
 
   // Leave position index unchosen.
   best = std::max(best, solve(index - 1, pairs_left, values, memo));
 
   // Take positions index - 1 and index as one run; position index - 2 stays unchosen.
   if (pairs_left > 0 && index > 0) {
-    const Value pair = at(values, index) + at(values, index - 1);
+    const Value pair = current + at(values, index - 1);
     best = std::max(best, pair + solve(index - 3, pairs_left - 1, values, memo));
   }
 
