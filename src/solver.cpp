@@ -5,7 +5,9 @@
 
 namespace {
 
-Value at(const Sequence& values, std::int32_t index) {
+// values[index] for a signed position. Like the subscript it wraps, it checks nothing: the
+// caller keeps 0 <= index < values.size().
+Value unchecked_value(const Sequence& values, std::int32_t index) {
   return values[static_cast<std::size_t>(index)];
 }
 
@@ -23,7 +25,7 @@ Value solve(std::int32_t index, std::int32_t pairs_left, const Sequence& values,
   Value best = 0;
 
   // Take the value alone; position index - 1 stays unchosen.
-  const Value current = at(values, index);
+  const Value current = unchecked_value(values, index);
   best = std::max(best, current + solve(index - 2, pairs_left, values, memo));
 
   // Leave position index unchosen.
@@ -31,7 +33,7 @@ Value solve(std::int32_t index, std::int32_t pairs_left, const Sequence& values,
 
   // Take positions index - 1 and index as one run; position index - 2 stays unchosen.
   if (pairs_left > 0 && index > 0) {
-    const Value pair = current + at(values, index - 1);
+    const Value pair = current + unchecked_value(values, index - 1);
     best = std::max(best, pair + solve(index - 3, pairs_left - 1, values, memo));
   }
 
