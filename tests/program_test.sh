@@ -1,68 +1,278 @@
 #!/usr/bin/env bash
-# Runs the built program the ways a user may run it and checks, for each, the exact bytes on
-# standard output and standard error and the exit status.
-# Usage: program_test.sh PATH_TO_SELECTION
+# Runs the built program the ways a user may run it, and the ways its output may fail, and
+# checks for each the exact bytes on standard output and standard error and the exit status.
+#
+# Usage: program_test.sh PROGRAM [CASE...]   runs the named cases, or every case
+#        program_test.sh --list              prints the names of the cases
+#
+# Prints a line for each case: ok, FAIL, or skip where this machine lacks what the case needs
+# (strace, /dev/full). Exit status: 0 when every case ran and passed, 1 when one failed, 77
+# when none failed but one was skipped, 2 for a usage error.
+# The case functions are called by name, which shellcheck cannot follow.
+# shellcheck disable=SC2317
 set -u
 
+usage() {
+  printf 'usage: %s PROGRAM [CASE...]\n       %s --list\n' "$0" "$0"
+}
+
+answer=$'33\n'
+
+# --- Helpers for the cases. Each case runs the program with its standard output in $out and
+# its standard error in $err, then calls expect; a case that cannot run here calls skip.
+
+failures=""
+skip_reason=""
+
+# expect STATUS STDOUT STDERR: compares the run just made (its status in $?, its output in
+# $out and $err) with what it should have been. Call it straight after the run.
+expect() {
+  local status=$?
+  printf '%s' "$2" >"$work/want_out"
+  printf '%s' "$3" >"$work/want_err"
+  if [[ $status -eq $1 ]] && cmp -s "$work/want_out" "$out" && cmp -s "$work/want_err" "$err"; then
+    return
+  fi
+  failures+=$(
+    printf '  status %s (want %s)\n' "$status" "$1"
+    printf '  stdout: %q (want %q)\n' "$(cat "$out"; printf .)" "$2."
+    printf '  stderr: %q (want %q)' "$(cat "$err"; printf .)" "$3."
+  )$'\n'
+}
+
+fail() {
+  failures+="  $1"$'\n'
+}
+
+skip() {
+  skip_reason=$1
+}
+
+# Runs "$@" with standard output on a pipe that nobody reads any more. The pipe is opened for
+# reading and writing first, so that opening it for writing does not wait for a reader, and the
+# reading end is closed before the command starts: its first write finds the reader gone.
+run_with_reader_gone() {
+  local fifo=$work/fifo
+  rm -f "$fifo"
+  mkfifo "$fifo" || return
+  # shellcheck disable=SC2094 # both ends are opened, one after the other, on purpose
+  (exec 3<>"$fifo" 4>"$fifo" 3<&- && exec "$@" >&4 4>&-) 2>"$err"
+}
+
+# Says whether strace can trace the program here, and skips the case when it cannot.
+can_trace() {
+  if ! command -v strace >/dev/null; then
+    skip "strace is not installed (Debian package strace)"
+    return 1
+  fi
+  if ! strace -o /dev/null true 2>/dev/null; then
+    skip "strace may not trace processes on this machine"
+    return 1
+  fi
+}
+
+# traced STRACE_OPTION...: runs the program under strace. LeakSanitizer cannot work under a
+# tracer, so a sanitizer build has its leak check turned off for these runs.
+traced() {
+  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace "$@" "$program"
+}
+
+# call_number SYSCALL: prints which SYSCALL call of a run, counting from 1, is the program's
+# first on standard output, as strace's when= counts. Counting keeps a call made at start-up
+# (a loader's close, a sanitizer's write) from taking the fault meant for the output.
+call_number() {
+  traced -o "$work/trace" -e trace="$1" >"$work/trace_out" 2>&1
+  awk -v name="$1" '
+    index($0, name "(") == 1 { count++ }
+    index($0, name "(1,") == 1 || index($0, name "(1)") == 1 { print count; exit }
+  ' "$work/trace"
+}
+
+# inject_fault SYSCALL ERRNO: runs the program with its first SYSCALL call on standard output
+# failing with ERRNO, and only that call, so that the message about it still gets out.
+inject_fault() {
+  local number
+  number=$(call_number "$1")
+  if [[ -z $number ]]; then
+    fail "a traced run made no $1 call on standard output"
+    return 1
+  fi
+  traced -o /dev/null -e trace="$1" -e inject="$1:error=$2:when=$number" >"$out" 2>"$err"
+}
+
+# --- The cases: case_NAME is the case NAME.
+
+case_plain_run() {
+  "$program" >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_arguments_are_ignored() {
+  "$program" --help -x 7 'two words' '' >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_empty_environment() {
+  env -i "$program" >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_locale_and_other_variables_are_ignored() {
+  LC_ALL=de_DE.UTF-8 LANG=fr_FR.UTF-8 POSIXLY_CORRECT=1 "$program" >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_standard_input_closed() {
+  "$program" <&- >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_standard_input_empty() {
+  "$program" </dev/null >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_standard_input_with_data_is_ignored() {
+  printf '1 2 3 4\n' | "$program" >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_two_runs_print_the_same() {
+  "$program" >"$out" 2>"$err"
+  expect 0 "$answer" ""
+  "$program" >"$out" 2>"$err"
+  expect 0 "$answer" ""
+}
+
+case_standard_output_full() {
+  if [[ ! -c /dev/full ]]; then
+    skip "this machine has no /dev/full"
+    return
+  fi
+  "$program" >/dev/full 2>"$err"
+  expect 1 "" $'selection: write error: No space left on device\n'
+}
+
+case_standard_output_closed() {
+  "$program" >&- 2>"$err"
+  expect 1 "" $'selection: write error: Bad file descriptor\n'
+}
+
+case_reader_gone_with_sigpipe_ignored() {
+  (
+    trap '' PIPE
+    run_with_reader_gone "$program"
+  )
+  expect 1 "" $'selection: write error: Broken pipe\n'
+}
+
+case_reader_gone_with_sigpipe_default() {
+  # The shell that runs this may have been started with SIGPIPE ignored, which it cannot undo.
+  if ! env --default-signal=PIPE true 2>/dev/null; then
+    skip "env here cannot set SIGPIPE to its default (it needs GNU coreutils 8.31 or later)"
+    return
+  fi
+  run_with_reader_gone env --default-signal=PIPE "$program"
+  expect $((128 + 13)) "" ""
+}
+
+case_output_is_one_write_and_one_close() {
+  can_trace || return
+  traced -o "$work/trace" -e trace=write,close >"$out" 2>"$err"
+  expect 0 "$answer" ""
+  local calls
+  calls=$(grep -E '^(write|close)\(1[,)]' "$work/trace" | tr -s ' ')
+  if [[ $calls != $'write(1, "33\\n", 3) = 3\nclose(1) = 0' ]]; then
+    fail "calls on standard output: $(printf '%q' "$calls")"
+  fi
+}
+
+case_close_fails() {
+  can_trace || return
+  inject_fault close EIO || return
+  expect 1 "$answer" $'selection: write error: Input/output error\n'
+}
+
+case_write_fails_with_eio() {
+  can_trace || return
+  inject_fault write EIO || return
+  expect 1 "" $'selection: write error: Input/output error\n'
+}
+
+case_write_fails_with_enospc() {
+  can_trace || return
+  inject_fault write ENOSPC || return
+  expect 1 "" $'selection: write error: No space left on device\n'
+}
+
+# --- The driver.
+
+list_cases() {
+  declare -F | awk '$3 ~ /^case_/ { print substr($3, 6) }'
+}
+
+if [[ $# -eq 1 && $1 == --list ]]; then
+  list_cases
+  exit 0
+fi
+if [[ $# -eq 0 || $1 == -* ]]; then
+  usage >&2
+  exit 2
+fi
 program=$1
-work=$(mktemp -d)
+shift
+if [[ ! -f $program || ! -x $program ]]; then
+  printf '%s: %s is not an executable file\n' "$0" "$program" >&2
+  exit 2
+fi
+if [[ $program != */* ]]; then
+  program=./$program
+fi
+
+cases=("$@")
+if ((${#cases[@]} == 0)); then
+  while IFS= read -r name; do
+    cases+=("$name")
+  done < <(list_cases)
+fi
+for name in "${cases[@]}"; do
+  if ! declare -F "case_$name" >/dev/null; then
+    printf '%s: no case named %s; --list names them\n' "$0" "$name" >&2
+    exit 2
+  fi
+done
+
+work=$(mktemp -d) || exit 2
 trap 'rm -rf "$work"' EXIT
 out=$work/out
 err=$work/err
 passed=0
 failed=0
+skipped=0
 
-# expect NAME STATUS STDOUT STDERR: compares the run just made (its status in $?, its output in
-# $out and $err) with what it should have been. Call it straight after the run.
-expect() {
-  local status=$?
-  printf '%s' "$3" >"$work/want_out"
-  printf '%s' "$4" >"$work/want_err"
-  if [[ $status -eq $2 ]] && cmp -s "$work/want_out" "$out" && cmp -s "$work/want_err" "$err"; then
-    printf 'ok    %s\n' "$1"
+for name in "${cases[@]}"; do
+  failures=""
+  skip_reason=""
+  : >"$out"
+  : >"$err"
+  "case_$name"
+  if [[ -n $failures ]]; then
+    printf 'FAIL  %s\n%s' "$name" "$failures"
+    failed=$((failed + 1))
+  elif [[ -n $skip_reason ]]; then
+    printf 'skip  %s: %s\n' "$name" "$skip_reason"
+    skipped=$((skipped + 1))
+  else
+    printf 'ok    %s\n' "$name"
     passed=$((passed + 1))
-    return
   fi
-  printf 'FAIL  %s: status %s (want %s)\n' "$1" "$status" "$2"
-  printf '  stdout: %q (want %q)\n' "$(cat "$out"; printf .)" "$3."
-  printf '  stderr: %q (want %q)\n' "$(cat "$err"; printf .)" "$4."
-  failed=$((failed + 1))
-}
+done
 
-answer=$'33\n'
-
-"$program" >"$out" 2>"$err"
-expect "plain run" 0 "$answer" ""
-
-"$program" --help -x 7 'two words' '' >"$out" 2>"$err"
-expect "arguments are ignored" 0 "$answer" ""
-
-env -i "$program" >"$out" 2>"$err"
-expect "empty environment" 0 "$answer" ""
-
-LC_ALL=de_DE.UTF-8 LANG=fr_FR.UTF-8 POSIXLY_CORRECT=1 "$program" >"$out" 2>"$err"
-expect "locale and other variables are ignored" 0 "$answer" ""
-
-"$program" <&- >"$out" 2>"$err"
-expect "standard input closed" 0 "$answer" ""
-
-"$program" </dev/null >"$out" 2>"$err"
-expect "standard input empty" 0 "$answer" ""
-
-printf '1 2 3 4\n' | "$program" >"$out" 2>"$err"
-expect "standard input with data is ignored" 0 "$answer" ""
-
-# The first run above printed exactly these bytes too.
-"$program" >"$out" 2>"$err"
-expect "a second run prints the same" 0 "$answer" ""
-
-: >"$out"
-"$program" >/dev/full 2>"$err"
-expect "standard output full" 1 "" $'selection: write error: No space left on device\n'
-
-: >"$out"
-"$program" >&- 2>"$err"
-expect "standard output closed" 1 "" $'selection: write error: Bad file descriptor\n'
-
-printf '%d passed, %d failed\n' "$passed" "$failed"
-[[ $failed -eq 0 ]]
+printf '%d passed, %d failed, %d skipped\n' "$passed" "$failed" "$skipped"
+if ((failed > 0)); then
+  exit 1
+fi
+if ((skipped > 0)); then
+  exit 77
+fi
+exit 0
