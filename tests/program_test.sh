@@ -8,6 +8,7 @@
 # Prints a line for each case: ok, FAIL, or skip where this machine lacks what the case needs
 # (strace, /dev/full). Exit status: 0 when every case ran and passed, 1 when one failed, 77
 # when none failed but one was skipped, 2 for a usage error.
+
 # The case functions are called by name, which shellcheck cannot follow.
 # shellcheck disable=SC2317
 set -u
