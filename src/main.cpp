@@ -1,11 +1,11 @@
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <iostream>
+#include <system_error>
 
 #include "solver.hpp"
 
-#if defined(_WIN32)
+#ifdef _WIN32
 #include <io.h>
 #else
 #include <unistd.h>
@@ -19,15 +19,16 @@ namespace {
 // teardown flushes std::cout and std::wcout, which both write through it. Left open and with
 // nothing buffered, the FILE makes those flushes no-ops that touch no descriptor at all.
 int close_standard_output() {
-#if defined(_WIN32)
+#ifdef _WIN32
   return _close(1);
 #else
   return close(STDOUT_FILENO);
 #endif
 }
 
+// Says on standard error why the answer could not be written; returns the exit status for it.
 int report_write_error(int reason) {
-  std::cerr << "selection: write error: " << std::strerror(reason) << '\n';
+  std::cerr << "selection: write error: " << std::generic_category().message(reason) << '\n';
   return 1;
 }
 
