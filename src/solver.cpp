@@ -6,8 +6,8 @@
 
 namespace {
 
-// values[index] for a signed position. Like the subscript it wraps, it checks nothing: the
-// caller keeps 0 <= index < values.size().
+// values[index] for a signed position. The caller keeps 0 <= index < values.size(): the
+// program checks nothing, and only a test build's standard library checks the subscript.
 Value unchecked_value(const Sequence& values, std::int32_t index) {
   return values[static_cast<std::size_t>(index)];
 }

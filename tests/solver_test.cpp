@@ -113,6 +113,14 @@ TEST(SolveMemoTest, SecondCallOnAStoredStateAddsNothing) {
   EXPECT_EQ(memo, before);
 }
 
+// A test build has the standard library check subscripts, so a call that breaks the
+// precondition is stopped at the first read past the row. Without those checks the read goes
+// unseen and this test fails. Any death will do: the libraries word it differently.
+TEST(SolveDeathTest, IndexPastTheRowIsStopped) {
+  MemoTable memo;
+  EXPECT_DEATH(solve(9, 4, kBuiltInRow, memo), "");
+}
+
 // Independent reference: best[end][p] is the largest sum of a valid choice among positions
 // 0..end with at most p two-long runs, found by trying every subset of those positions.
 std::vector<std::vector<Value>> best_by_enumeration(const Sequence& row, std::int32_t max_pairs) {
