@@ -5,12 +5,17 @@
 # Usage: program_test.sh PROGRAM [CASE...]   runs the named cases, or every case
 #        program_test.sh --list              prints the names of the cases
 #
-# Prints a line for each case: ok, FAIL, or skip where this machine lacks what the case needs
-# (strace, /dev/full). Exit status: 0 when every case ran and passed, 1 when one failed, 77
-# when none failed but one was skipped, 2 for a usage error.
+# Prints a line for each case: ok, FAIL, or skip with the reason where this machine lacks what
+# the case needs. A case is skipped, never failed, for these reasons alone:
+# - strace is not installed, or may not trace processes here;
+# - there is no character device /dev/full;
+# - env cannot start the program with SIGPIPE at its default (GNU coreutils 8.31 or later can).
+# Exit status: 0 when every case ran and passed, 1 when one failed, 77 when none failed but one
+# was skipped, 2 for a usage error.
 
-# The case functions are called by name, which shellcheck cannot follow.
-# shellcheck disable=SC2317
+# The case functions are called by name, which shellcheck cannot follow: older versions call
+# their bodies unreachable (SC2317), newer ones the functions never invoked (SC2329).
+# shellcheck disable=SC2317,SC2329
 set -u
 
 usage() {
@@ -89,16 +94,28 @@ call_number() {
   ' "$work/trace"
 }
 
-# inject_fault SYSCALL ERRNO: runs the program with its first SYSCALL call on standard output
-# failing with ERRNO, and only that call, so that the message about it still gets out.
-inject_fault() {
-  local number
-  number=$(call_number "$1")
-  if [[ -z $number ]]; then
-    fail "a traced run made no $1 call on standard output"
-    return 1
-  fi
-  traced -o /dev/null -e trace="$1" -e inject="$1:error=$2:when=$number" >"$out" 2>"$err"
+# plan_faults SYSCALL:FAULT...: sets $faults to strace's options for making the first call of
+# each SYSCALL on standard output fail as FAULT says (error=ENOSPC, retval=4), and no other
+# call, so that the message about it still gets out. Fails, and the case with it, where strace
+# cannot trace here.
+plan_faults() {
+  can_trace || return
+  local fault syscall number
+  faults=()
+  for fault in "$@"; do
+    syscall=${fault%%:*}
+    number=$(call_number "$syscall")
+    if [[ -z $number ]]; then
+      fail "a traced run made no $syscall call on standard output"
+      return 1
+    fi
+    faults+=(-e "inject=$fault:when=$number")
+  done
+}
+
+# Runs the program with the faults plan_faults set; its writes and closes go to $work/trace.
+run_with_faults() {
+  traced -o "$work/trace" -e trace=write,close "${faults[@]}" >"$out" 2>"$err"
 }
 
 # --- The cases: case_NAME is the case NAME.
@@ -189,21 +206,39 @@ case_output_is_one_write_and_one_close() {
 }
 
 case_close_fails() {
-  can_trace || return
-  inject_fault close EIO || return
-  expect 1 "$answer" $'selection: write error: Input/output error\n'
+  # Disk quota exceeded: a reason only the close can give, unlike the EIO said when a failed
+  # stream leaves no reason.
+  plan_faults close:error=EDQUOT || return
+  run_with_faults
+  expect 1 "$answer" $'selection: write error: Disk quota exceeded\n'
 }
 
 case_write_fails_with_eio() {
-  can_trace || return
-  inject_fault write EIO || return
+  plan_faults write:error=EIO || return
+  run_with_faults
   expect 1 "" $'selection: write error: Input/output error\n'
 }
 
 case_write_fails_with_enospc() {
-  can_trace || return
-  inject_fault write ENOSPC || return
+  plan_faults write:error=ENOSPC || return
+  run_with_faults
   expect 1 "" $'selection: write error: No space left on device\n'
+}
+
+case_write_claims_more_than_it_was_given() {
+  # The stream fails, yet no call sets errno: the message gives EIO, not "Success".
+  plan_faults write:retval=4 || return
+  run_with_faults
+  expect 1 "" $'selection: write error: Input/output error\n'
+}
+
+case_write_and_close_both_fail() {
+  plan_faults write:error=ENOSPC close:error=EDQUOT || return
+  run_with_faults
+  expect 1 "" $'selection: write error: No space left on device\n'
+  if grep -q '^close(1)' "$work/trace"; then
+    fail "standard output was closed after the write failed"
+  fi
 }
 
 # --- The driver.
