@@ -96,8 +96,8 @@ call_number() {
 
 # plan_faults SYSCALL:FAULT...: sets $faults to strace's options for making the first call of
 # each SYSCALL on standard output fail as FAULT says (error=ENOSPC, retval=4), and no other
-# call, so that the message about it still gets out. Fails, and the case with it, where strace
-# cannot trace here.
+# call, so that the message about it still gets out. Returns non-zero where the case cannot go
+# on: it is skipped where strace cannot trace, failed where the program made no such call.
 plan_faults() {
   can_trace || return
   local fault syscall number
@@ -206,8 +206,8 @@ case_output_is_one_write_and_one_close() {
 }
 
 case_close_fails() {
-  # Disk quota exceeded: a reason only the close can give, unlike the EIO said when a failed
-  # stream leaves no reason.
+  # EDQUOT, which nothing else in the run produces: a close reported with the reason that the
+  # fallback gives (EIO) would not pass.
   plan_faults close:error=EDQUOT || return
   run_with_faults
   expect 1 "$answer" $'selection: write error: Disk quota exceeded\n'
