@@ -118,7 +118,7 @@ TEST(SolveMemoTest, SecondCallOnAStoredStateAddsNothing) {
 // unseen and this test fails. Any death will do: the libraries word it differently.
 TEST(SolveDeathTest, IndexPastTheRowIsStopped) {
   MemoTable memo;
-  EXPECT_DEATH(solve(9, 4, kBuiltInRow, memo), "");
+  EXPECT_DEATH(solve(last_index(kBuiltInRow) + 1, 4, kBuiltInRow, memo), "");
 }
 
 // Independent reference: best[end][p] is the largest sum of a valid choice among positions
